@@ -1,0 +1,163 @@
+#include "child.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string banner_tail = "Welcome to VELKA!\nYou're in charge...\n";
+
+// The main menu as it is shown, headed by name.
+std::string main_menu(const std::string& name = "Not Logged In")
+{
+    return std::string(8, '\n') + name + "\n" + banner_tail +
+           "1) Log In\n2) Play Game\n3) Save Game\n4) Test OpenGL\n5) Register\n"
+           "6) Load Saved Game\n7) Exit Program \nSelect: ";
+}
+
+// The game menu as it is shown, headed by name.
+std::string game_menu(const std::string& name = "Not Logged In")
+{
+    return name + "\n" + banner_tail +
+           "1) Define Self\n2) Check Status\n3) Select/Change Assets\n4) Advance\n"
+           "5) \n6) \n7) Main Menu \nSelect: ";
+}
+
+// The log-in prompt with the word echoed back.
+std::string login(const std::string& word)
+{
+    return std::string(8, '\n') + "Name: " + word;
+}
+
+std::string times(int n, const std::string& text)
+{
+    std::string all;
+    for (int i = 0; i < n; ++i) {
+        all += text;
+    }
+    return all;
+}
+
+const std::string ended = "\n";  // written when the input runs out
+
+struct SessionCase {
+    const char* input;
+    std::string output;
+};
+
+TEST(Velka, PlaysScriptedSessions)
+{
+    const SessionCase cases[] = {
+        {"7\n", main_menu()},
+        {"0 8 -1 3 4 5 6 7\n", times(8, main_menu())},
+        {"007\n", main_menu()},
+        {"+7\n", main_menu()},
+        {"7abc\n", main_menu()},
+        {"1\nAnn\n7\n", main_menu() + login("Ann") + main_menu("Ann")},
+        {"1\nAnn 7\n", main_menu() + login("Ann") + main_menu("Ann")},
+        {"1 Ann 1 Bob 7", main_menu() + login("Ann") + main_menu("Ann") + login("Bob") +
+                              main_menu("Bob")},
+        {"2 7 7", main_menu() + game_menu() + main_menu()},
+        {"1 Ann 2 4 5 6 7 7\n", main_menu() + login("Ann") + main_menu("Ann") +
+                                    times(4, game_menu("Ann")) + main_menu("Ann")},
+        {"1\r\nAnn\r\n7\r\n", main_menu() + login("Ann") + main_menu("Ann")},
+        {"1 \xC3\x85sa\x80 7", main_menu() + login("\xC3\x85sa\x80") + main_menu("\xC3\x85sa\x80")},
+        // Not a whole number: that token is dropped and the menu shown again.
+        {"abc 7", times(2, main_menu())},
+        {"99999999999 7", times(2, main_menu())},
+        {"0x7 7", times(3, main_menu())},
+        {"+ 7", times(2, main_menu())},
+        {"2 x 7 7", main_menu() + times(2, game_menu()) + main_menu()},
+        // The input ends before 7: one line end, and the program ends.
+        {"", main_menu() + ended},
+        {"3", times(2, main_menu()) + ended},
+        {"abc", times(2, main_menu()) + ended},
+        {"1", main_menu() + login("") + ended},
+        {"1 Ann", main_menu() + login("Ann") + main_menu("Ann") + ended},
+        {"1 Ann 1", main_menu() + login("Ann") + main_menu("Ann") + login("") + ended},
+        {"2", main_menu() + game_menu() + ended},
+        {"2 4", main_menu() + times(2, game_menu()) + ended},
+    };
+    for (const auto& c : cases) {
+        const auto result = child::run(c.input);
+        EXPECT_EQ(result.out, c.output) << "input '" << c.input << "'";
+        EXPECT_EQ(result.status, 0) << "input '" << c.input << "'";
+        EXPECT_EQ(result.err, "") << "input '" << c.input << "'";
+        EXPECT_FALSE(result.timed_out) << "input '" << c.input << "'";
+    }
+}
+
+// Each answer is typed only once its prompt has arrived, as a player would:
+// a prompt left in a buffer never arrives and the test runs out of time.
+TEST(Velka, ShowsEachPromptBeforeWaitingForTheAnswer)
+{
+    const struct {
+        std::string prompt;
+        const char* answer;
+    } steps[] = {
+        {main_menu(), "1\n"},
+        {login(""), "Ann\n"},
+        {"Ann" + main_menu("Ann"), "2\n"},
+        {game_menu("Ann"), "7\n"},
+        {main_menu("Ann"), "7\n"},
+    };
+    const auto deadline = child::Clock::now() + 20s;
+    auto process = child::start();
+    for (const auto& step : steps) {
+        std::string seen;
+        ASSERT_TRUE(child::read_until(process, seen, step.prompt, deadline))
+            << "waited for:\n" << step.prompt << "\nbut saw:\n" << seen;
+        EXPECT_EQ(seen, step.prompt);
+        child::type(process, step.answer);
+    }
+    const auto result = child::finish(process, "", false, deadline);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(result.timed_out);
+}
+
+struct FailureCase {
+    const char* what;
+    child::Input in;
+    child::Output out;
+    bool endless;
+    std::string output;
+    std::string error;
+};
+
+TEST(Velka, StopsWithStatusOneWhenInputOrOutputFails)
+{
+    using child::Input;
+    using child::Output;
+    const FailureCase cases[] = {
+        {"stdin a directory", Input::Directory, Output::Pipe, false, main_menu() + ended,
+         "velka: read error: Is a directory\n"},
+        {"stdin closed", Input::Closed, Output::Pipe, false, main_menu() + ended,
+         "velka: read error: Bad file descriptor\n"},
+        {"stdout /dev/full", Input::Pipe, Output::Full, false, "",
+         "velka: write error: No space left on device\n"},
+        {"stdout closed", Input::Pipe, Output::Closed, false, "",
+         "velka: write error: Bad file descriptor\n"},
+        {"stdout a pipe with no reader", Input::Pipe, Output::Broken, false, "",
+         "velka: write error: Broken pipe\n"},
+        {"endless input, stdout /dev/full", Input::Pipe, Output::Full, true, "",
+         "velka: write error: No space left on device\n"},
+        {"endless input, stdout a pipe with no reader", Input::Pipe, Output::Broken, true, "",
+         "velka: write error: Broken pipe\n"},
+    };
+    for (const auto& c : cases) {
+        const auto deadline = child::Clock::now() + 10s;
+        auto process = child::start(c.in, c.out);
+        const auto result = child::finish(process, "3\n", c.endless, deadline);
+        EXPECT_FALSE(result.timed_out) << c.what;
+        EXPECT_EQ(result.status, 1) << c.what;
+        EXPECT_EQ(result.out, c.output) << c.what;
+        EXPECT_EQ(result.err, c.error) << c.what;
+    }
+}
+
+}  // namespace
