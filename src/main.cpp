@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <system_error>
-#include <utility>
 
 // Writes "Name: " and reads one word, echoing it back without a line end.
 // Returns the word, empty when none could be read (the input is then failed).
@@ -60,10 +59,7 @@ int main()
             playgame(std::cin, std::cout, name);
         } else if (choice == 1) {
             cls(std::cout, 8);
-            std::string word = login(std::cin, std::cout);
-            if (std::cin) {
-                name = std::move(word);
-            }
+            name = login(std::cin, std::cout);
         } else if (choice == 7) {
             return 0;
         }
