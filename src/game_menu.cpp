@@ -38,8 +38,13 @@ std::optional<int> menu(std::istream& in, std::ostream& out, const std::string& 
 void playgame(std::istream& in, std::ostream& out, const std::string& name)
 {
     static constexpr Entries entries = {
-        "1) Define Self\n", "2) Check Status\n", "3) Select/Change Assets\n", "4) Advance\n",
-        "5) \n",            "6) \n",             "7) Main Menu \n",
+        "1) Define Self\n",
+        "2) Check Status\n",
+        "3) Select/Change Assets\n",
+        "4) Advance\n",
+        "5) \n",
+        "6) \n",
+        "7) Main Menu \n",
     };
     while (in && out) {
         if (menu(in, out, name, entries) == 7) {

@@ -76,12 +76,33 @@ int wait_for(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
+// Writes what poll found room for, starting over at the end of endless input
+// and closing the child's standard input at the end of the rest.
+void feed(Process& process, std::string_view& left, std::string_view input, bool endless)
+{
+    const ssize_t n = write(process.in, left.data(), left.size());
+    if (n < 0) {
+        if (errno != EAGAIN) {
+            close_fd(process.in);  // the child has gone
+        }
+        return;
+    }
+    left.remove_prefix(static_cast<std::size_t>(n));
+    if (left.empty()) {
+        if (endless) {
+            left = input;
+        } else {
+            close_fd(process.in);
+        }
+    }
+}
+
 }  // namespace
 
 Process start(Input input, Output output)
 {
     // The test writes to a child that may have gone; that must not kill it.
-    std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGPIPE, SIG_IGN);
 
     posix_spawn_file_actions_t actions{};
     posix_spawnattr_t attributes{};
@@ -103,19 +124,27 @@ Process start(Input input, Output output)
     };
 
     switch (input) {
-    case Input::Pipe: process.in = pipe_to(STDIN_FILENO, true); break;
+    case Input::Pipe:
+        process.in = pipe_to(STDIN_FILENO, true);
+        break;
     case Input::Directory:
         check(posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/", O_RDONLY, 0), "open");
         break;
-    case Input::Closed: check(posix_spawn_file_actions_addclose(&actions, STDIN_FILENO), "close"); break;
+    case Input::Closed:
+        check(posix_spawn_file_actions_addclose(&actions, STDIN_FILENO), "close");
+        break;
     }
     switch (output) {
-    case Output::Pipe: process.out = pipe_to(STDOUT_FILENO, false); break;
+    case Output::Pipe:
+        process.out = pipe_to(STDOUT_FILENO, false);
+        break;
     case Output::Full:
         check(posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/full", O_WRONLY, 0),
               "open");
         break;
-    case Output::Closed: check(posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO), "close"); break;
+    case Output::Closed:
+        check(posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO), "close");
+        break;
     case Output::Broken: {
         auto ends = make_pipe();
         close_fd(ends[0]);
@@ -138,8 +167,7 @@ Process start(Input input, Output output)
 
     char name[] = "velka";
     char* argv[] = {name, nullptr};
-    const int spawned =
-        posix_spawn(&process.pid, VELKA_PATH, &actions, &attributes, argv, environ);
+    const int spawned = posix_spawn(&process.pid, VELKA_PATH, &actions, &attributes, argv, environ);
     for (int fd : theirs) {
         close(fd);
     }
@@ -153,7 +181,8 @@ bool read_until(Process& process, std::string& seen, std::string_view text,
                 Clock::time_point deadline)
 {
     auto ends_with = [&] {
-        return seen.size() >= text.size() && seen.compare(seen.size() - text.size(), text.size(), text) == 0;
+        return seen.size() >= text.size() &&
+               seen.compare(seen.size() - text.size(), text.size(), text) == 0;
     };
     while (!ends_with()) {
         pollfd wanted{process.out, POLLIN, 0};
@@ -186,9 +215,8 @@ Result finish(Process& process, std::string_view input, bool endless, Clock::tim
         close_fd(process.in);
     }
     while (process.in >= 0 || process.out >= 0 || process.err >= 0) {
-        std::array<pollfd, 3> wanted{{{process.in, POLLOUT, 0},
-                                      {process.out, POLLIN, 0},
-                                      {process.err, POLLIN, 0}}};
+        std::array<pollfd, 3> wanted{
+            {{process.in, POLLOUT, 0}, {process.out, POLLIN, 0}, {process.err, POLLIN, 0}}};
         if (poll(wanted.data(), wanted.size(), milliseconds_until(deadline)) <= 0 &&
             Clock::now() >= deadline) {
             result.timed_out = true;
@@ -196,19 +224,7 @@ Result finish(Process& process, std::string_view input, bool endless, Clock::tim
             break;
         }
         if (wanted[0].revents != 0) {
-            const ssize_t n = write(process.in, left.data(), left.size());
-            if (n < 0 && errno != EAGAIN) {
-                close_fd(process.in);  // the child has gone
-            } else if (n > 0) {
-                left.remove_prefix(static_cast<std::size_t>(n));
-                if (left.empty()) {
-                    if (endless) {
-                        left = input;
-                    } else {
-                        close_fd(process.in);
-                    }
-                }
-            }
+            feed(process, left, input, endless);
         }
         if (wanted[1].revents != 0) {
             drain(process.out, result.out);

@@ -28,7 +28,7 @@ enum class Output {
 
 struct Process {
     pid_t pid = -1;
-    int in = -1;   // the test's ends of the pipes, -1 where there is none
+    int in = -1;  // the test's ends of the pipes, -1 where there is none
     int out = -1;
     int err = -1;
 };
@@ -54,8 +54,7 @@ void type(Process& process, std::string_view text);
 // Feeds input (repeated without end if endless) and closes standard input,
 // collects both outputs and waits for the exit. At the deadline the child's
 // whole process group is killed. Returns what was collected from here on.
-Result finish(Process& process, std::string_view input, bool endless,
-              Clock::time_point deadline);
+Result finish(Process& process, std::string_view input, bool endless, Clock::time_point deadline);
 
 // Runs the game on input to the end, within limit.
 Result run(std::string_view input, Input in = Input::Pipe, Output out = Output::Pipe,

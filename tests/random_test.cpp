@@ -8,14 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
+
+using namespace std::string_literals;
 
 constexpr int shards = 4;
 constexpr int scripts_per_shard = 500;
@@ -40,10 +44,10 @@ std::string make_script(std::uint32_t seed)
     };
     const std::vector<std::string> selections = {"1", "2", "3", "4", "5", "6", "7", "0", "8", "-1"};
     const std::vector<std::string> odd = {
-        "2147483647", "2147483648",  "-2147483648", "-2147483649", "99999999999999999999",
-        "007",        "+2",          "-0",          "+",           "-",
-        "abc",        "7abc",        "0x7",         "x7",          "Ann",
-        "\xC3\x85sa", "\x80\xFF\xFE", std::string("N\0L", 3),     "\xE2\x82\xAC" "7"};
+        "2147483647", "2147483648", "-2147483648",  "-2147483649", "99999999999999999999",
+        "007",        "+2",         "-0",           "+",           "-",
+        "abc",        "7abc",       "0x7",          "x7",          "Ann",
+        "\u00C5sa",   "\u20AC7",    "\x80\xFF\xFE", "N\0L"s};
     const std::vector<std::string> separators = {" ", "\n", "\r\n", "\t", "  \n", "\v", "\f"};
 
     std::string script;
@@ -82,12 +86,31 @@ std::string escaped(std::string_view text, std::size_t most = 300)
     return text.size() > most ? shown + "... (" + std::to_string(text.size()) + " bytes)" : shown;
 }
 
+// A screen of the program: the banner headed by name, then the entries.
+std::string screen(const std::string& name, const std::string& entries)
+{
+    std::string text = name;
+    text.append("\n").append(banner_tail).append(entries);
+    return text;
+}
+
 // Reads output as the program's screens. Returns "" if it does, else what broke.
 std::string check_screens(const std::string& out)
 {
     enum class Last { Nothing, Main, Game, Login };
     Last last = Last::Nothing;
-    std::string name = not_logged_in;
+    std::string name;
+    std::string main_screen;
+    std::string game_screen;
+    auto log_in = [&](std::string word) {
+        name = std::move(word);
+        main_screen = blank_lines;
+        main_screen.append(screen(name, main_entries));
+        game_screen = screen(name, game_entries);
+    };
+    log_in(not_logged_in);
+    const std::string login_prompt = blank_lines + "Name: ";
+
     std::size_t at = 0;
     auto take = [&](const std::string& text) {
         if (out.compare(at, text.size(), text) != 0) {
@@ -96,24 +119,25 @@ std::string check_screens(const std::string& out)
         at += text.size();
         return true;
     };
-    auto where = [&] { return " at byte " + std::to_string(at) + ": " + escaped(out.substr(at), 120); };
+    auto where = [&] {
+        return " at byte " + std::to_string(at) + ": " + escaped(out.substr(at), 120);
+    };
 
     while (at < out.size()) {
         if (last != Last::Nothing && out.size() - at == 1 && take("\n")) {
             return "";  // the line end written when the input runs out
         }
-        if (last == Last::Main && take(blank_lines + "Name: ")) {
-            const std::size_t end = out.find_first_of(" \t\n\v\f\r", at);
-            name = out.substr(at, end - at);
-            at = end == std::string::npos ? out.size() : end;
+        if (last == Last::Main && take(login_prompt)) {
+            const std::size_t end = std::min(out.find_first_of(" \t\n\v\f\r", at), out.size());
+            log_in(out.substr(at, end - at));
+            at = end;
             if (name.empty() && at != out.size() - 1) {
                 return "a log-in with no word that did not end the run" + where();
             }
             last = Last::Login;
-        } else if (take(blank_lines + name + "\n" + banner_tail + main_entries)) {
+        } else if (take(main_screen)) {
             last = Last::Main;
-        } else if ((last == Last::Main || last == Last::Game) &&
-                   take(name + "\n" + banner_tail + game_entries)) {
+        } else if ((last == Last::Main || last == Last::Game) && take(game_screen)) {
             last = Last::Game;
         } else {
             return "no screen for '" + escaped(name, 40) + "' fits" + where();
@@ -145,14 +169,16 @@ TEST_P(RandomSessions, ShowOnlyTheProgramsScreens)
     }
     for (const std::uint32_t seed : seeds) {
         const std::string script = make_script(seed);
-        const auto result = child::run(script, child::Input::Pipe, child::Output::Pipe,
-                                       std::chrono::seconds(20));
+        const auto result =
+            child::run(script, child::Input::Pipe, child::Output::Pipe, std::chrono::seconds(20));
         const std::string broken = check_screens(result.out);
-        const bool good = !result.timed_out && result.status == 0 && result.err.empty() && broken.empty();
+        const bool good =
+            !result.timed_out && result.status == 0 && result.err.empty() && broken.empty();
         ASSERT_TRUE(good) << "seed " << seed << " (rerun: VELKA_SEED=" << seed << ")\n"
                           << "script: " << escaped(script) << "\n"
                           << "timed out: " << result.timed_out << ", status " << result.status
-                          << "\nstderr: " << result.err << "\n" << broken;
+                          << "\nstderr: " << result.err << "\n"
+                          << broken;
     }
 }
 

@@ -8,11 +8,11 @@
 // A stream buffer that keeps everything written to it, each write as one
 // piece, and where each flush fell.
 class Recorder : public std::streambuf {
-public:
+  public:
     std::vector<std::string> pieces;
     std::vector<std::size_t> flushes;  // bytes written before each flush
 
-    std::string text() const
+    [[nodiscard]] std::string text() const
     {
         std::string all;
         for (const auto& piece : pieces) {
@@ -22,7 +22,7 @@ public:
     }
 
     // Where each line feed ends, which is where a flush is due.
-    std::vector<std::size_t> line_ends() const
+    [[nodiscard]] std::vector<std::size_t> line_ends() const
     {
         std::vector<std::size_t> ends;
         const std::string all = text();
@@ -34,7 +34,7 @@ public:
         return ends;
     }
 
-protected:
+  protected:
     std::streamsize xsputn(const char* s, std::streamsize n) override
     {
         pieces.emplace_back(s, static_cast<std::size_t>(n));

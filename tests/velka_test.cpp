@@ -59,8 +59,8 @@ TEST(Velka, PlaysScriptedSessions)
         {"7abc\n", main_menu()},
         {"1\nAnn\n7\n", main_menu() + login("Ann") + main_menu("Ann")},
         {"1\nAnn 7\n", main_menu() + login("Ann") + main_menu("Ann")},
-        {"1 Ann 1 Bob 7", main_menu() + login("Ann") + main_menu("Ann") + login("Bob") +
-                              main_menu("Bob")},
+        {"1 Ann 1 Bob 7",
+         main_menu() + login("Ann") + main_menu("Ann") + login("Bob") + main_menu("Bob")},
         {"2 7 7", main_menu() + game_menu() + main_menu()},
         {"1 Ann 2 4 5 6 7 7\n", main_menu() + login("Ann") + main_menu("Ann") +
                                     times(4, game_menu("Ann")) + main_menu("Ann")},
@@ -99,18 +99,17 @@ TEST(Velka, ShowsEachPromptBeforeWaitingForTheAnswer)
         std::string prompt;
         const char* answer;
     } steps[] = {
-        {main_menu(), "1\n"},
-        {login(""), "Ann\n"},
-        {"Ann" + main_menu("Ann"), "2\n"},
-        {game_menu("Ann"), "7\n"},
-        {main_menu("Ann"), "7\n"},
+        {main_menu(), "1\n"},      {login(""), "Ann\n"},      {"Ann" + main_menu("Ann"), "2\n"},
+        {game_menu("Ann"), "7\n"}, {main_menu("Ann"), "7\n"},
     };
     const auto deadline = child::Clock::now() + 20s;
     auto process = child::start();
     for (const auto& step : steps) {
         std::string seen;
         ASSERT_TRUE(child::read_until(process, seen, step.prompt, deadline))
-            << "waited for:\n" << step.prompt << "\nbut saw:\n" << seen;
+            << "waited for:\n"
+            << step.prompt << "\nbut saw:\n"
+            << seen;
         EXPECT_EQ(seen, step.prompt);
         child::type(process, step.answer);
     }
