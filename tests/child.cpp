@@ -99,7 +99,7 @@ void feed(Process& process, std::string_view& left, std::string_view input, bool
 
 }  // namespace
 
-Process start(Input input, Output output)
+Process start(Input input, Output output, const std::vector<std::string>& wrapper)
 {
     // The test writes to a child that may have gone; that must not kill it.
     (void)std::signal(SIGPIPE, SIG_IGN);
@@ -165,15 +165,22 @@ Process start(Input input, Output output)
     check(posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF),
           "spawn flags");
 
-    char name[] = "velka";
-    char* argv[] = {name, nullptr};
-    const int spawned = posix_spawn(&process.pid, VELKA_PATH, &actions, &attributes, argv, environ);
+    std::vector<std::string> words = wrapper;
+    words.emplace_back(VELKA_PATH);
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const int spawned =
+        posix_spawnp(&process.pid, argv[0], &actions, &attributes, argv.data(), environ);
     for (int fd : theirs) {
         close(fd);
     }
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    check(spawned, "posix_spawn " VELKA_PATH);
+    check(spawned, "posix_spawnp");
     return process;
 }
 
@@ -240,10 +247,11 @@ Result finish(Process& process, std::string_view input, bool endless, Clock::tim
     return result;
 }
 
-Result run(std::string_view input, Input in, Output out, std::chrono::milliseconds limit)
+Result run(std::string_view input, Input in, Output out, std::chrono::milliseconds limit,
+           const std::vector<std::string>& wrapper)
 {
     const auto deadline = Clock::now() + limit;
-    Process process = start(in, out);
+    Process process = start(in, out, wrapper);
     return finish(process, input, false, deadline);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <vector>
 
 // Runs the built game as a child process in a process group of its own, so
 // that a test can bound it in time and kill everything it started.
@@ -40,8 +41,10 @@ struct Result {
     std::string err;
 };
 
-// Starts the game with the given standard streams; standard error is a pipe.
-Process start(Input input = Input::Pipe, Output output = Output::Pipe);
+// Starts the game with the given standard streams, behind the words of
+// wrapper if any (strace and its options, say); standard error is a pipe.
+Process start(Input input = Input::Pipe, Output output = Output::Pipe,
+              const std::vector<std::string>& wrapper = {});
 
 // Reads standard output into seen until seen ends with text. Returns false
 // if the output ends or the deadline passes first.
@@ -58,6 +61,7 @@ Result finish(Process& process, std::string_view input, bool endless, Clock::tim
 
 // Runs the game on input to the end, within limit.
 Result run(std::string_view input, Input in = Input::Pipe, Output out = Output::Pipe,
-           std::chrono::milliseconds limit = std::chrono::seconds(20));
+           std::chrono::milliseconds limit = std::chrono::seconds(20),
+           const std::vector<std::string>& wrapper = {});
 
 }  // namespace child

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -117,6 +123,53 @@ TEST(Velka, ShowsEachPromptBeforeWaitingForTheAnswer)
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(result.timed_out);
+}
+
+// Whether a program of that name is on the PATH.
+bool on_path(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path != nullptr ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        dir.append("/").append(name);
+        if (access(dir.c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A flush is due at every line end and before every read, and no more: each
+// menu screen takes 11 writes (the blank lines go with the first banner line)
+// and a log-in one more. Input is read in blocks, not a byte at a time.
+TEST(Velka, WritesOncePerFlushAndReadsInBlocks)
+{
+    if (!on_path("strace")) {
+        GTEST_SKIP() << "strace is not installed: system calls not counted";
+    }
+    std::string log = testing::TempDir() + "velka-strace-XXXXXX";
+    close(mkstemp(log.data()));
+    const auto result = child::run("3 1 Ann 2 4 7 7\n", child::Input::Pipe, child::Output::Pipe,
+                                   20s, {"strace", "-o", log, "-e", "trace=read,write"});
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    std::ifstream file(log);
+    int writes = 0;
+    std::vector<unsigned long> reads;
+    for (std::string line; std::getline(file, line);) {
+        if (line.rfind("write(1,", 0) == 0) {
+            ++writes;
+        } else if (line.rfind("read(0,", 0) == 0) {
+            const auto asked = line.rfind(", ");
+            reads.push_back(std::stoul(line.substr(asked + 2)));
+        }
+    }
+    (void)std::remove(log.c_str());
+    EXPECT_EQ(writes, 6 * 11 + 1);
+    ASSERT_FALSE(reads.empty());
+    for (const unsigned long asked : reads) {
+        EXPECT_GE(asked, 4096U);
+    }
 }
 
 struct FailureCase {
