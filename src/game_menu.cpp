@@ -16,7 +16,7 @@ std::optional<int> menu(std::istream& in, std::ostream& out, const std::string& 
         return std::nullopt;
     }
     if ((in >> std::ws).eof()) {
-        in.setstate(std::ios::failbit);
+        in.setstate(std::ios::failbit);  // only white space was left: the input has ended
         return std::nullopt;
     }
     int choice = 0;
@@ -28,6 +28,7 @@ std::optional<int> menu(std::istream& in, std::ostream& out, const std::string& 
     }
     // Keep an end of input that the number ran into, so the next read ends.
     in.clear(in.rdstate() & std::ios::eofbit);
+    // Drop what is left of the token, and no more: the next one still counts.
     if (!in.eof() && std::isspace(in.peek()) == 0) {
         std::string rest;
         in >> rest;
