@@ -16,11 +16,13 @@
 namespace child {
 namespace {
 
+// Throws the error in errno, naming what failed.
 [[noreturn]] void fail(const char* what)
 {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
+// Throws if result, an error number as posix_spawn's calls return it, is not 0.
 void check(int result, const char* what)
 {
     if (result != 0) {
@@ -29,6 +31,7 @@ void check(int result, const char* what)
     }
 }
 
+// Returns a pipe's read and write ends, closed in the child unless handed to it.
 std::array<int, 2> make_pipe()
 {
     std::array<int, 2> ends{};
@@ -38,6 +41,7 @@ std::array<int, 2> make_pipe()
     return ends;
 }
 
+// Closes fd if it is open and marks it closed.
 void close_fd(int& fd)
 {
     if (fd >= 0) {
@@ -46,6 +50,7 @@ void close_fd(int& fd)
     }
 }
 
+// Returns the milliseconds left until deadline, 0 once it has passed.
 int milliseconds_until(Clock::time_point deadline)
 {
     const auto left =
@@ -65,6 +70,7 @@ void drain(int& fd, std::string& text)
     }
 }
 
+// Reaps pid. Returns its exit status, or minus the signal that ended it.
 int wait_for(pid_t pid)
 {
     int status = 0;

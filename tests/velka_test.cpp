@@ -112,10 +112,10 @@ TEST(Velka, ShowsEachPromptBeforeWaitingForTheAnswer)
     auto process = child::start();
     for (const auto& step : steps) {
         std::string seen;
-        ASSERT_TRUE(child::read_until(process, seen, step.prompt, deadline))
-            << "waited for:\n"
-            << step.prompt << "\nbut saw:\n"
-            << seen;
+        if (!child::read_until(process, seen, step.prompt, deadline)) {
+            child::finish(process, "", false, child::Clock::now());  // ends it
+            FAIL() << "waited for:\n" << step.prompt << "\nbut saw:\n" << seen;
+        }
         EXPECT_EQ(seen, step.prompt);
         child::type(process, step.answer);
     }
