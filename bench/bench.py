@@ -9,6 +9,7 @@ target is missed.
 """
 import os
 import re
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -74,7 +75,7 @@ def syscalls(program, path, directory, terminal=False):
     with open(path, "rb") as stdin:
         if terminal:
             # script gives the program a terminal as standard output.
-            line = " ".join(command) + " < " + path
+            line = shlex.join(command) + " < " + shlex.quote(path)
             subprocess.run(["script", "-q", "-e", "-c", line, "/dev/null"],
                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                            check=True, timeout=600)

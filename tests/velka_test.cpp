@@ -153,20 +153,21 @@ TEST(Velka, WritesOncePerFlushAndReadsInBlocks)
     close(mkstemp(log.data()));
     const auto result = child::run("3 1 Ann 2 4 7 7\n", child::Input::Pipe, child::Output::Pipe,
                                    20s, {"strace", "-o", log, "-e", "trace=read,write"});
-    ASSERT_EQ(result.status, 0) << result.err;
-
-    std::ifstream file(log);
     int writes = 0;
     std::vector<unsigned long> reads;
-    for (std::string line; std::getline(file, line);) {
-        if (line.rfind("write(1,", 0) == 0) {
-            ++writes;
-        } else if (line.rfind("read(0,", 0) == 0) {
-            const auto asked = line.rfind(", ");
-            reads.push_back(std::stoul(line.substr(asked + 2)));
+    {
+        std::ifstream file(log);
+        for (std::string line; std::getline(file, line);) {
+            if (line.rfind("write(1,", 0) == 0) {
+                ++writes;
+            } else if (line.rfind("read(0,", 0) == 0) {
+                const auto asked = line.rfind(", ");
+                reads.push_back(std::stoul(line.substr(asked + 2)));
+            }
         }
     }
-    (void)std::remove(log.c_str());
+    (void)std::remove(log.c_str());  // before any assertion can return
+    ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(writes, 6 * 11 + 1);
     ASSERT_FALSE(reads.empty());
     for (const unsigned long asked : reads) {
