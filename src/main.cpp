@@ -1,7 +1,7 @@
+#include "console.h"
 #include "game_menu.h"
 #include "screen.h"
 
-#include <cerrno>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -19,50 +19,64 @@ static std::string login(std::istream& in, std::ostream& out)
     return word;
 }
 
-// Reports that reading or writing failed. Returns the exit status for it.
+// Runs the main menu until 7 is selected or a stream fails. Returns whether
+// 7 was selected.
+static bool play(std::istream& in, std::ostream& out)
+{
+    static constexpr Entries entries = {
+        "1) Log In\n",   "2) Play Game\n",       "3) Save Game\n",     "4) Test OpenGL\n",
+        "5) Register\n", "6) Load Saved Game\n", "7) Exit Program \n",
+    };
+    std::string name = "Not Logged In";
+    while (in && out) {
+        cls(out, 8);
+        const std::optional<int> choice = menu(in, out, name, entries);
+        if (choice == 2) {
+            playgame(in, out, name);
+        } else if (choice == 1) {
+            cls(out, 8);
+            name = login(in, out);
+        } else if (choice == 7) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reports that reading or writing failed for the reason error. Returns the
+// exit status for it.
 static int failed(const char* what, int error)
 {
-    std::cerr << "velka: " << what << " error: " << std::system_category().message(error) << '\n';
+    std::cerr << "velka: " << what << " error: " << std::generic_category().message(error)
+              << '\n';
     return 1;
 }
 
 // Ends a run that stopped before 7 was selected. Returns the exit status:
 // 0 at end of input, 1 when reading or writing failed.
-static int finish(const std::istream& in, std::ostream& out)
+static int finish(std::ostream& out, const console::Input& input, const console::Output& output)
 {
-    const int read_error = errno;  // still why the last read failed, if it did
     if (out) {
         out << '\n' << std::flush;  // so the shell's next prompt starts on a fresh line
     }
-    if (!out) {
-        return failed("write", errno);
+    if (output.error() != 0) {
+        return failed("write", output.error());
     }
-    if (in.bad()) {
-        return failed("read", read_error);
+    if (input.error() != 0) {
+        return failed("read", input.error());
     }
     return 0;
 }
 
 int main()
 {
-    // Our own buffers: each flush is one write, and input is read in blocks.
-    std::ios::sync_with_stdio(false);
-    static constexpr Entries entries = {
-        "1) Log In\n",   "2) Play Game\n",       "3) Save Game\n",     "4) Test OpenGL\n",
-        "5) Register\n", "6) Load Saved Game\n", "7) Exit Program \n",
-    };
-    std::string name = "Not Logged In";
-    while (std::cin && std::cout) {
-        cls(std::cout, 8);
-        const std::optional<int> choice = menu(std::cin, std::cout, name, entries);
-        if (choice == 2) {
-            playgame(std::cin, std::cout, name);
-        } else if (choice == 1) {
-            cls(std::cout, 8);
-            name = login(std::cin, std::cout);
-        } else if (choice == 7) {
-            return 0;
-        }
-    }
-    return finish(std::cin, std::cout);
+    console::Input input;
+    console::Output output;
+    std::cin.rdbuf(&input);
+    std::cout.rdbuf(&output);
+    const int status = play(std::cin, std::cout) ? 0 : finish(std::cout, input, output);
+    // The buffers end with main; the library's flush at exit must not reach them.
+    std::cin.rdbuf(nullptr);
+    std::cout.rdbuf(nullptr);
+    return status;
 }

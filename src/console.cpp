@@ -1,0 +1,139 @@
+#include "console.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace console {
+namespace {
+
+#ifdef _WIN32
+// Writes up to size bytes of data to fd. Returns how many, or -1 with errno set.
+long write_some(int fd, const char* data, std::size_t size)
+{
+    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+}
+
+// Reads up to size bytes from fd into data. Returns how many, 0 at end of
+// input, or -1 with errno set.
+long read_some(int fd, char* data, std::size_t size)
+{
+    return _read(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+}
+
+// Output is written in binary mode: a line end is one line feed, as on every
+// other system. Input keeps Windows' text mode, so CR LF reads as a line end.
+void set_binary(int fd)
+{
+    (void)_setmode(fd, _O_BINARY);
+}
+#else
+long write_some(int fd, const char* data, std::size_t size)
+{
+    return static_cast<long>(write(fd, data, std::min<std::size_t>(size, SSIZE_MAX)));
+}
+
+long read_some(int fd, char* data, std::size_t size)
+{
+    return static_cast<long>(read(fd, data, std::min<std::size_t>(size, SSIZE_MAX)));
+}
+
+void set_binary(int /*fd*/) {}
+#endif
+
+}  // namespace
+
+Output::Output(int fd) : fd_(fd)
+{
+    set_binary(fd);
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+// Writes out everything pending, retrying an interrupted or partial write.
+// Returns false, and keeps the reason, if a write fails.
+bool Output::drain()
+{
+    const char* data = pbase();
+    auto left = static_cast<std::size_t>(pptr() - pbase());
+    while (left > 0) {
+        const long done = write_some(fd_, data, left);
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done < 0) {
+            error_ = errno;
+            setp(nullptr, nullptr);  // every later write goes to overflow, and fails
+            return false;
+        }
+        data += done;
+        left -= static_cast<std::size_t>(done);
+    }
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    return true;
+}
+
+std::streamsize Output::xsputn(const char* text, std::streamsize size)
+{
+    std::streamsize done = 0;
+    while (done < size) {
+        if (pptr() == epptr() && (error_ != 0 || !drain())) {
+            break;
+        }
+        const std::streamsize room = std::min<std::streamsize>(epptr() - pptr(), size - done);
+        std::memcpy(pptr(), text + done, static_cast<std::size_t>(room));
+        pbump(static_cast<int>(room));
+        done += room;
+    }
+    return done;
+}
+
+Output::int_type Output::overflow(int_type c)
+{
+    if (error_ != 0 || !drain()) {
+        return traits_type::eof();
+    }
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+    }
+    return traits_type::not_eof(c);
+}
+
+int Output::sync()
+{
+    return error_ == 0 && drain() ? 0 : -1;
+}
+
+Input::Input(int fd) : fd_(fd) {}
+
+Input::int_type Input::underflow()
+{
+    if (gptr() < egptr()) {
+        return traits_type::to_int_type(*gptr());
+    }
+    if (error_ != 0) {
+        return traits_type::eof();
+    }
+    long done = 0;
+    do {
+        done = read_some(fd_, buffer_.data(), buffer_.size());
+    } while (done < 0 && errno == EINTR);
+    if (done < 0) {
+        error_ = errno;
+    }
+    if (done <= 0) {
+        return traits_type::eof();
+    }
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + done);
+    return traits_type::to_int_type(*gptr());
+}
+
+}  // namespace console
