@@ -46,7 +46,9 @@ long read_some(int fd, char* data, std::size_t size)
     return static_cast<long>(read(fd, data, std::min<std::size_t>(size, SSIZE_MAX)));
 }
 
-void set_binary(int /*fd*/) {}
+void set_binary(int /*fd*/)
+{
+}
 #endif
 
 }  // namespace
@@ -112,7 +114,9 @@ int Output::sync()
     return error_ == 0 && drain() ? 0 : -1;
 }
 
-Input::Input(int fd) : fd_(fd) {}
+Input::Input(int fd) : fd_(fd)
+{
+}
 
 Input::int_type Input::underflow()
 {

@@ -47,8 +47,7 @@ static bool play(std::istream& in, std::ostream& out)
 // exit status for it.
 static int failed(const char* what, int error)
 {
-    std::cerr << "velka: " << what << " error: " << std::generic_category().message(error)
-              << '\n';
+    std::cerr << "velka: " << what << " error: " << std::generic_category().message(error) << '\n';
     return 1;
 }
 

@@ -82,9 +82,9 @@ int wait_for(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
-// Writes what poll found room for, starting over at the end of endless input
-// and closing the child's standard input at the end of the rest.
-void feed(Process& process, std::string_view& left, std::string_view input, bool endless)
+// Writes what poll found room for; at the end of the input, starts over or
+// closes the child's standard input as then says.
+void feed(Process& process, std::string_view& left, std::string_view input, Then then)
 {
     const ssize_t n = write(process.in, left.data(), left.size());
     if (n < 0) {
@@ -94,12 +94,10 @@ void feed(Process& process, std::string_view& left, std::string_view input, bool
         return;
     }
     left.remove_prefix(static_cast<std::size_t>(n));
-    if (left.empty()) {
-        if (endless) {
-            left = input;
-        } else {
-            close_fd(process.in);
-        }
+    if (left.empty() && then == Then::Repeat) {
+        left = input;
+    } else if (left.empty() && then == Then::Close) {
+        close_fd(process.in);
     }
 }
 
@@ -142,6 +140,7 @@ Process start(Input input, Output output, const std::vector<std::string>& wrappe
     }
     switch (output) {
     case Output::Pipe:
+    case Output::Leaves:
         process.out = pipe_to(STDOUT_FILENO, false);
         break;
     case Output::Full:
@@ -163,7 +162,7 @@ Process start(Input input, Output output, const std::vector<std::string>& wrappe
     // SIGPIPE stays ignored only where the test asks for it.
     sigset_t defaults;
     sigemptyset(&defaults);
-    if (output != Output::Broken) {
+    if (output != Output::Broken && output != Output::Leaves) {
         sigaddset(&defaults, SIGPIPE);
     }
     check(posix_spawnattr_setsigdefault(&attributes, &defaults), "signal defaults");
@@ -220,16 +219,18 @@ void type(Process& process, std::string_view text)
     }
 }
 
-Result finish(Process& process, std::string_view input, bool endless, Clock::time_point deadline)
+Result finish(Process& process, std::string_view input, Then then, Clock::time_point deadline)
 {
     Result result;
     std::string_view left = input;
-    if (!endless && left.empty()) {
+    if (then == Then::Close && left.empty()) {
         close_fd(process.in);
     }
-    while (process.in >= 0 || process.out >= 0 || process.err >= 0) {
+    while ((process.in >= 0 && !left.empty()) || process.out >= 0 || process.err >= 0) {
+        // Held input with nothing left to feed is not polled (a negative fd).
+        const int feeding = left.empty() ? -1 : process.in;
         std::array<pollfd, 3> wanted{
-            {{process.in, POLLOUT, 0}, {process.out, POLLIN, 0}, {process.err, POLLIN, 0}}};
+            {{feeding, POLLOUT, 0}, {process.out, POLLIN, 0}, {process.err, POLLIN, 0}}};
         if (poll(wanted.data(), wanted.size(), milliseconds_until(deadline)) <= 0 &&
             Clock::now() >= deadline) {
             result.timed_out = true;
@@ -237,7 +238,7 @@ Result finish(Process& process, std::string_view input, bool endless, Clock::tim
             break;
         }
         if (wanted[0].revents != 0) {
-            feed(process, left, input, endless);
+            feed(process, left, input, then);
         }
         if (wanted[1].revents != 0) {
             drain(process.out, result.out);
@@ -258,7 +259,12 @@ Result run(std::string_view input, Input in, Output out, std::chrono::millisecon
 {
     const auto deadline = Clock::now() + limit;
     Process process = start(in, out, wrapper);
-    return finish(process, input, false, deadline);
+    return finish(process, input, Then::Close, deadline);
+}
+
+void leave(Process& process)
+{
+    close_fd(process.out);
 }
 
 }  // namespace child

@@ -25,6 +25,14 @@ enum class Output {
     Full,    // /dev/full, where every write fails
     Closed,  // no descriptor at all
     Broken,  // a pipe with no reader, and SIGPIPE ignored
+    Leaves,  // a pipe the test reads and may close, and SIGPIPE ignored
+};
+
+// What becomes of the child's standard input once the test's input is fed.
+enum class Then {
+    Close,   // it is closed: the input ends
+    Repeat,  // the input is fed again, without end
+    Hold,    // it is held open: the child may wait for more
 };
 
 struct Process {
@@ -54,10 +62,13 @@ bool read_until(Process& process, std::string& seen, std::string_view text,
 // Writes text to the child's standard input.
 void type(Process& process, std::string_view text);
 
-// Feeds input (repeated without end if endless) and closes standard input,
+// Feeds input, then closes, repeats or holds standard input as then says,
 // collects both outputs and waits for the exit. At the deadline the child's
 // whole process group is killed. Returns what was collected from here on.
-Result finish(Process& process, std::string_view input, bool endless, Clock::time_point deadline);
+Result finish(Process& process, std::string_view input, Then then, Clock::time_point deadline);
+
+// Closes the test's end of the child's standard output: its reader has gone.
+void leave(Process& process);
 
 // Runs the game on input to the end, within limit.
 Result run(std::string_view input, Input in = Input::Pipe, Output out = Output::Pipe,

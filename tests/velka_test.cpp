@@ -113,13 +113,13 @@ TEST(Velka, ShowsEachPromptBeforeWaitingForTheAnswer)
     for (const auto& step : steps) {
         std::string seen;
         if (!child::read_until(process, seen, step.prompt, deadline)) {
-            child::finish(process, "", false, child::Clock::now());  // ends it
+            child::finish(process, "", child::Then::Close, child::Clock::now());  // ends it
             FAIL() << "waited for:\n" << step.prompt << "\nbut saw:\n" << seen;
         }
         EXPECT_EQ(seen, step.prompt);
         child::type(process, step.answer);
     }
-    const auto result = child::finish(process, "", false, deadline);
+    const auto result = child::finish(process, "", child::Then::Close, deadline);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(result.timed_out);
@@ -179,7 +179,7 @@ struct FailureCase {
     const char* what;
     child::Input in;
     child::Output out;
-    bool endless;
+    child::Then then;
     std::string output;
     std::string error;
 };
@@ -188,30 +188,62 @@ TEST(Velka, StopsWithStatusOneWhenInputOrOutputFails)
 {
     using child::Input;
     using child::Output;
+    using child::Then;
     const FailureCase cases[] = {
-        {"stdin a directory", Input::Directory, Output::Pipe, false, main_menu() + ended,
+        {"stdin a directory", Input::Directory, Output::Pipe, Then::Close, main_menu() + ended,
          "velka: read error: Is a directory\n"},
-        {"stdin closed", Input::Closed, Output::Pipe, false, main_menu() + ended,
+        {"stdin closed", Input::Closed, Output::Pipe, Then::Close, main_menu() + ended,
          "velka: read error: Bad file descriptor\n"},
-        {"stdout /dev/full", Input::Pipe, Output::Full, false, "",
+        {"stdout /dev/full", Input::Pipe, Output::Full, Then::Close, "",
          "velka: write error: No space left on device\n"},
-        {"stdout closed", Input::Pipe, Output::Closed, false, "",
+        {"stdout closed", Input::Pipe, Output::Closed, Then::Close, "",
          "velka: write error: Bad file descriptor\n"},
-        {"stdout a pipe with no reader", Input::Pipe, Output::Broken, false, "",
+        {"stdout a pipe with no reader", Input::Pipe, Output::Broken, Then::Close, "",
          "velka: write error: Broken pipe\n"},
-        {"endless input, stdout /dev/full", Input::Pipe, Output::Full, true, "",
+        {"endless input, stdout /dev/full", Input::Pipe, Output::Full, Then::Repeat, "",
          "velka: write error: No space left on device\n"},
-        {"endless input, stdout a pipe with no reader", Input::Pipe, Output::Broken, true, "",
-         "velka: write error: Broken pipe\n"},
+        {"endless input, stdout a pipe with no reader", Input::Pipe, Output::Broken, Then::Repeat,
+         "", "velka: write error: Broken pipe\n"},
     };
     for (const auto& c : cases) {
         const auto deadline = child::Clock::now() + 10s;
         auto process = child::start(c.in, c.out);
-        const auto result = child::finish(process, "3\n", c.endless, deadline);
+        const auto result = child::finish(process, "3\n", c.then, deadline);
         EXPECT_FALSE(result.timed_out) << c.what;
         EXPECT_EQ(result.status, 1) << c.what;
         EXPECT_EQ(result.out, c.output) << c.what;
         EXPECT_EQ(result.err, c.error) << c.what;
+    }
+}
+
+// The reader of standard output goes away once the first screen has come,
+// and the player answers. The next write fails, and the program must stop
+// there: not wait for input it can never prompt for, with standard input
+// held open where an answer is due.
+TEST(Velka, StopsWithStatusOneWhenOutputFailsPartway)
+{
+    using child::Then;
+    const struct {
+        const char* what;
+        const char* answer;
+        Then then;
+    } cases[] = {
+        {"the game menu opens", "2\n", Then::Hold},
+        {"the log-in prompt comes", "1\n", Then::Hold},
+        {"the main menu comes again", "3\n", Then::Hold},
+        {"a name typed ahead", "1 Ann\n", Then::Hold},
+        {"the input ends", "", Then::Close},
+    };
+    for (const auto& c : cases) {
+        const auto deadline = child::Clock::now() + 10s;
+        auto process = child::start(child::Input::Pipe, child::Output::Leaves);
+        std::string seen;
+        ASSERT_TRUE(child::read_until(process, seen, main_menu(), deadline)) << c.what;
+        child::leave(process);
+        const auto result = child::finish(process, c.answer, c.then, deadline);
+        EXPECT_FALSE(result.timed_out) << c.what;
+        EXPECT_EQ(result.status, 1) << c.what;
+        EXPECT_EQ(result.err, "velka: write error: Broken pipe\n") << c.what;
     }
 }
 
