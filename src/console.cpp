@@ -84,11 +84,13 @@ bool Output::drain()
 
 std::streamsize Output::xsputn(const char* text, std::streamsize size)
 {
+    if (size <= epptr() - pptr()) {  // the usual case, kept short: it fits
+        std::memcpy(pptr(), text, static_cast<std::size_t>(size));
+        pbump(static_cast<int>(size));
+        return size;
+    }
     std::streamsize done = 0;
-    while (done < size) {
-        if (pptr() == epptr() && (error_ != 0 || !drain())) {
-            break;
-        }
+    while (done < size && (pptr() < epptr() || (error_ == 0 && drain()))) {
         const std::streamsize room = std::min<std::streamsize>(epptr() - pptr(), size - done);
         std::memcpy(pptr(), text + done, static_cast<std::size_t>(room));
         pbump(static_cast<int>(room));
@@ -111,7 +113,7 @@ Output::int_type Output::overflow(int_type c)
 
 int Output::sync()
 {
-    return error_ == 0 && drain() ? 0 : -1;
+    return error_ == 0 && (pptr() == pbase() || drain()) ? 0 : -1;
 }
 
 Input::Input(int fd) : fd_(fd)

@@ -15,8 +15,9 @@ std::optional<int> menu(std::istream& in, std::ostream& out, const std::string& 
     if (!out) {
         return std::nullopt;
     }
-    if ((in >> std::ws).eof()) {
-        in.setstate(std::ios::failbit);  // only white space was left: the input has ended
+    // The sentry skips white space, and fails if nothing else was left: the
+    // input has ended.
+    if (!std::istream::sentry(in)) {
         return std::nullopt;
     }
     int choice = 0;

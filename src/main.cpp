@@ -73,6 +73,9 @@ int main()
     console::Output output;
     std::cin.rdbuf(&input);
     std::cout.rdbuf(&output);
+    // Every prompt flushes itself before its read, and a test holds it to
+    // that; a tie would only flush an empty buffer before each read.
+    std::cin.tie(nullptr);
     const int status = play(std::cin, std::cout) ? 0 : finish(std::cout, input, output);
     // The buffers end with main; the library's flush at exit must not reach them.
     std::cin.rdbuf(nullptr);
