@@ -84,19 +84,12 @@ bool Output::drain()
 
 std::streamsize Output::xsputn(const char* text, std::streamsize size)
 {
-    if (size <= epptr() - pptr()) {  // the usual case, kept short: it fits
-        std::memcpy(pptr(), text, static_cast<std::size_t>(size));
-        pbump(static_cast<int>(size));
-        return size;
+    if (size > epptr() - pptr()) {
+        return std::streambuf::xsputn(text, size);  // fills the buffer, writes it out, goes on
     }
-    std::streamsize done = 0;
-    while (done < size && (pptr() < epptr() || (error_ == 0 && drain()))) {
-        const std::streamsize room = std::min<std::streamsize>(epptr() - pptr(), size - done);
-        std::memcpy(pptr(), text + done, static_cast<std::size_t>(room));
-        pbump(static_cast<int>(room));
-        done += room;
-    }
-    return done;
+    std::memcpy(pptr(), text, static_cast<std::size_t>(size));
+    pbump(static_cast<int>(size));
+    return size;
 }
 
 Output::int_type Output::overflow(int_type c)
