@@ -19,6 +19,9 @@ TEST(Cls, WritesTheLineFeedsInOnePieceWithoutFlushing)
     const ClsCase cases[] = {
         {8, {"\n\n\n\n\n\n\n\n"}},
         {1, {"\n"}},
+        {16, {std::string(16, '\n')}},
+        {17, {std::string(17, '\n')}},
+        {1000, {std::string(1000, '\n')}},
         {0, {}},
         {-1, {}},
     };
