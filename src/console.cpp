@@ -6,8 +6,13 @@
 #include <cstring>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -19,7 +24,13 @@ namespace {
 // Writes up to size bytes of data to fd. Returns how many, or -1 with errno set.
 long write_some(int fd, const char* data, std::size_t size)
 {
-    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+    const int done = _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+    // The C library calls a pipe whose reader has gone an invalid argument.
+    const DWORD why = done < 0 ? GetLastError() : 0;
+    if (why == ERROR_BROKEN_PIPE || why == ERROR_NO_DATA || why == ERROR_PIPE_NOT_CONNECTED) {
+        errno = EPIPE;
+    }
+    return done;
 }
 
 // Reads up to size bytes from fd into data. Returns how many, 0 at end of

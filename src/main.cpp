@@ -43,11 +43,14 @@ static bool play(std::istream& in, std::ostream& out)
     return false;
 }
 
-// Reports that reading or writing failed for the reason error. Returns the
-// exit status for it.
+// Reports on standard error that reading or writing failed for the reason
+// error. Returns the exit status for it.
 static int failed(const char* what, int error)
 {
-    std::cerr << "velka: " << what << " error: " << std::generic_category().message(error) << '\n';
+    console::Output errors(2);
+    std::ostream err(&errors);
+    err << "velka: " << what << " error: " << std::generic_category().message(error) << '\n'
+        << std::flush;
     return 1;
 }
 

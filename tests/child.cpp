@@ -103,6 +103,11 @@ void feed(Process& process, std::string_view& left, std::string_view input, Then
 
 }  // namespace
 
+bool windows()
+{
+    return std::getenv("VELKA_WINE") != nullptr;
+}
+
 Process start(Input input, Output output, const std::vector<std::string>& wrapper)
 {
     // The test writes to a child that may have gone; that must not kill it.
@@ -171,7 +176,12 @@ Process start(Input input, Output output, const std::vector<std::string>& wrappe
           "spawn flags");
 
     std::vector<std::string> words = wrapper;
-    words.emplace_back(VELKA_PATH);
+    if (windows()) {
+        words.emplace_back("wine");
+        words.emplace_back(std::getenv("VELKA_WINE"));
+    } else {
+        words.emplace_back(VELKA_PATH);
+    }
     std::vector<char*> argv;
     argv.reserve(words.size() + 1);
     for (auto& word : words) {

@@ -49,6 +49,10 @@ struct Result {
     std::string err;
 };
 
+// Whether the game under test is a Windows program, run under wine: the
+// environment variable VELKA_WINE names it.
+bool windows();
+
 // Starts the game with the given standard streams, behind the words of
 // wrapper if any (strace and its options, say); standard error is a pipe.
 Process start(Input input = Input::Pipe, Output output = Output::Pipe,
