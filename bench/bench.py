@@ -14,6 +14,7 @@ import re
 import shlex
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
@@ -89,6 +90,23 @@ def syscalls(program, path, directory, terminal=False):
     return writes, len(reads), min(reads, default=0)
 
 
+def start_up(program):
+    """User-space instructions from start to exit on the input 7."""
+    done = subprocess.run(
+        ["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null", program],
+        input="7\n", text=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
+    return int(re.search(r"Collected : (\d+)", done.stderr).group(1))
+
+
+def static(program):
+    """Whether an ELF64 program has no interpreter (PT_INTERP) to load it."""
+    with open(program, "rb") as f:
+        elf = f.read()
+    phoff, = struct.unpack_from("<Q", elf, 0x20)
+    phentsize, phnum = struct.unpack_from("<HH", elf, 0x36)
+    return all(struct.unpack_from("<I", elf, phoff + i * phentsize)[0] != 3 for i in range(phnum))
+
+
 def peak_kib(program):
     done = subprocess.run(["/usr/bin/time", "-v", program], input="7\n", text=True,
                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
@@ -155,6 +173,13 @@ def main():
                     target(smallest >= MIN_READ_BLOCK,
                            f"{name}: input read in blocks of {MIN_READ_BLOCK} bytes or more")
             target(ratio <= max_ratio, f"{name}: instructions per cycle at most {max_ratio} times C's")
+
+        starts = {label: start_up(program) for label, program in programs.items()}
+        linked = "static" if static(velka) else "dynamic"
+        print(f"start to exit on 7, user-space instructions: velka ({linked}) "
+              f"{starts['velka']:,}, C {starts['C']:,}")
+        if linked == "static":
+            target(starts["velka"] <= starts["C"], "start-up of the static build at most C's")
 
         peak = {label: peak_kib(program) for label, program in programs.items()}
         print(f"peak memory at start: velka {peak['velka']:,} KiB, C {peak['C']:,} KiB")

@@ -97,6 +97,18 @@ TEST(Velka, PlaysScriptedSessions)
     }
 }
 
+// Windows reads standard input in text mode, where a Ctrl-Z byte ends it;
+// elsewhere it is a byte like any other, here the last of a name.
+TEST(Velka, EndsTheInputAtCtrlZOnWindowsOnly)
+{
+    const auto result = child::run("1 Ann\x1A 7\n");
+    const std::string output = child::windows()
+                                   ? main_menu() + login("Ann") + main_menu("Ann") + ended
+                                   : main_menu() + login("Ann\x1A") + main_menu("Ann\x1A");
+    EXPECT_EQ(result.out, output);
+    EXPECT_EQ(result.status, 0);
+}
+
 // Each answer is typed only once its prompt has arrived, as a player would:
 // a prompt left in a buffer never arrives and the test runs out of time.
 TEST(Velka, ShowsEachPromptBeforeWaitingForTheAnswer)
