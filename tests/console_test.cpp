@@ -79,7 +79,7 @@ TEST(ConsoleInput, ReadsWordsAcrossBlocks)
     const File file = temporary();
     ASSERT_TRUE(file);
     const std::string long_word = pattern(20000);
-    std::fputs(("2 " + long_word + " -7\n").c_str(), file.get());
+    ASSERT_GE(std::fputs(("2 " + long_word + " -7\n").c_str(), file.get()), 0);
     std::rewind(file.get());
     console::Input input(fileno(file.get()));
     std::istream in(&input);
