@@ -20,8 +20,17 @@
 namespace console {
 namespace {
 
-#ifdef _WIN32
 // Writes up to size bytes of data to fd. Returns how many, or -1 with errno set.
+long write_some(int fd, const char* data, std::size_t size);
+
+// Reads up to size bytes from fd into data. Returns how many, 0 at end of
+// input, or -1 with errno set.
+long read_some(int fd, char* data, std::size_t size);
+
+// Puts fd in binary mode where the system has a text mode for it.
+void set_binary(int fd);
+
+#ifdef _WIN32
 long write_some(int fd, const char* data, std::size_t size)
 {
     const int done = _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
@@ -33,15 +42,13 @@ long write_some(int fd, const char* data, std::size_t size)
     return done;
 }
 
-// Reads up to size bytes from fd into data. Returns how many, 0 at end of
-// input, or -1 with errno set.
 long read_some(int fd, char* data, std::size_t size)
 {
     return _read(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
 }
 
-// Output is written in binary mode: a line end is one line feed, as on every
-// other system. Input keeps Windows' text mode, so CR LF reads as a line end.
+// Output is binary, so that a line end is one line feed as on every other
+// system; input keeps Windows' text mode, where CR LF reads as a line end.
 void set_binary(int fd)
 {
     (void)_setmode(fd, _O_BINARY);
@@ -93,6 +100,8 @@ bool Output::drain()
     return true;
 }
 
+// Takes size bytes of text into the buffer, writing out what fills it.
+// Returns how many bytes it took: fewer only after a failed write.
 std::streamsize Output::xsputn(const char* text, std::streamsize size)
 {
     if (size > epptr() - pptr()) {
@@ -103,6 +112,7 @@ std::streamsize Output::xsputn(const char* text, std::streamsize size)
     return size;
 }
 
+// Writes out the full buffer, then takes c. Returns eof if a write failed.
 Output::int_type Output::overflow(int_type c)
 {
     if (error_ != 0 || !drain()) {
@@ -115,6 +125,7 @@ Output::int_type Output::overflow(int_type c)
     return traits_type::not_eof(c);
 }
 
+// Writes out everything pending. Returns 0, or -1 if a write failed.
 int Output::sync()
 {
     return error_ == 0 && (pptr() == pbase() || drain()) ? 0 : -1;
@@ -124,6 +135,8 @@ Input::Input(int fd) : fd_(fd)
 {
 }
 
+// Reads the next block once the last is used up. Returns its first byte, or
+// eof at the end of input or once a read has failed.
 Input::int_type Input::underflow()
 {
     if (gptr() < egptr()) {

@@ -9,16 +9,14 @@
 // the one place that knows the operating system's calls.
 namespace console {
 
-// Standard output. Holds what is written until a flush, then hands all of it
-// to one write call. After a failed write it takes nothing more.
+// Standard output. Holds what is written until a flush (or until its 8 KiB
+// are full), then hands all of it to one write call. After a failed write it
+// takes nothing more.
 class Output : public std::streambuf {
   public:
     explicit Output(int fd = 1);
-    Output(const Output&) = delete;
+    Output(const Output&) = delete;  // one buffer a descriptor
     Output& operator=(const Output&) = delete;
-    Output(Output&&) = delete;
-    Output& operator=(Output&&) = delete;
-    ~Output() override = default;
 
     // The error number of the write that failed, 0 while none has.
     [[nodiscard]] int error() const
@@ -43,11 +41,8 @@ class Output : public std::streambuf {
 class Input : public std::streambuf {
   public:
     explicit Input(int fd = 0);
-    Input(const Input&) = delete;
+    Input(const Input&) = delete;  // one buffer a descriptor
     Input& operator=(const Input&) = delete;
-    Input(Input&&) = delete;
-    Input& operator=(Input&&) = delete;
-    ~Input() override = default;
 
     // The error number of the read that failed, 0 while none has.
     [[nodiscard]] int error() const
