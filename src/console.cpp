@@ -78,9 +78,12 @@ Output::Output(int fd) : fd_(fd)
 }
 
 // Writes out everything pending, retrying an interrupted or partial write.
-// Returns false, and keeps the reason, if a write fails.
+// Returns false, and keeps the reason, if a write fails or one has failed.
 bool Output::drain()
 {
+    if (error_ != 0) {
+        return false;
+    }
     const char* data = pbase();
     auto left = static_cast<std::size_t>(pptr() - pbase());
     while (left > 0) {
@@ -115,7 +118,7 @@ std::streamsize Output::xsputn(const char* text, std::streamsize size)
 // Writes out the full buffer, then takes c. Returns eof if a write failed.
 Output::int_type Output::overflow(int_type c)
 {
-    if (error_ != 0 || !drain()) {
+    if (!drain()) {
         return traits_type::eof();
     }
     if (!traits_type::eq_int_type(c, traits_type::eof())) {
@@ -128,7 +131,7 @@ Output::int_type Output::overflow(int_type c)
 // Writes out everything pending. Returns 0, or -1 if a write failed.
 int Output::sync()
 {
-    return error_ == 0 && (pptr() == pbase() || drain()) ? 0 : -1;
+    return drain() ? 0 : -1;
 }
 
 Input::Input(int fd) : fd_(fd)
