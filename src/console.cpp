@@ -93,7 +93,8 @@ bool Output::drain()
         }
         if (done < 0) {
             error_ = errno;
-            setp(nullptr, nullptr);  // every later write goes to overflow, and fails
+            // No room, at a valid address: every later write goes to overflow, and fails.
+            setp(buffer_.data(), buffer_.data());
             return false;
         }
         data += done;
