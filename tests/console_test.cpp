@@ -73,6 +73,21 @@ TEST(ConsoleOutput, KeepsTheReasonAWriteFailed)
     EXPECT_EQ(output.error(), EBADF);
 }
 
+// After a failed write even text that would fit is refused at once, one
+// character or more, rather than kept for a flush that cannot succeed.
+TEST(ConsoleOutput, TakesNothingAfterAFailedWrite)
+{
+    console::Output output(-1);
+    std::ostream out(&output);
+    out << "Select: " << std::flush;
+    out.clear();
+    out << '2';
+    EXPECT_TRUE(out.bad());
+    out.clear();
+    out << "Ann";
+    EXPECT_TRUE(out.bad());
+}
+
 // Words and numbers are read across the buffer's edges, up to the end.
 TEST(ConsoleInput, ReadsWordsAcrossBlocks)
 {
